@@ -1,0 +1,1 @@
+// The plug-in's exported entry points (filled in with the driver).
