@@ -8,13 +8,17 @@
 namespace tarvo {
 
 // Sets BookRecord.Title to the title without its volume designation; sets BookRecord.Volume
-// when it is empty and a designation is found.
+// when it is empty and a designation is found. Parenthesised groups at the end of the title are
+// removed even when Volume was already set; a ")" that closes no group stays in the title.
+// Marker words are found only where a character begins. Touches no other field.
 void NormaliseTitle(std::string_view text);
 
 bool IsVolumeNumber(std::string_view text);   // digits (or empty), "上"/"中"/"下", kanji or roman numeral
 bool IsKanjiNumeral(std::string_view text);   // only 一..十 百 壱 弐 参 拾 (empty holds)
 bool IsRomanNumeral(std::string_view text);   // only I V X i v x (empty holds)
 std::string TrailingDigits(std::string_view text);  // the ASCII digits at the end, or the text unchanged
-std::string ToFullWidthUpper(std::string_view text); // upper-cased in the Japanese locale, then ToFullWidth
+// Upper-cased as the Japanese locale does it (ASCII letters, full-width Latin, Greek and Cyrillic
+// letters, the small roman numerals), then ToFullWidth.
+std::string ToFullWidthUpper(std::string_view text);
 
 }  // namespace tarvo

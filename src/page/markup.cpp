@@ -63,15 +63,19 @@ std::string StripTags(std::string_view text) {
   std::string work = ReplaceAll(ReplaceAll(text, "<!--", "＜!--"_sj), "-->", "--＞"_sj);
   std::string out;
   out.reserve(work.size());
-  std::string_view rest = work;
+  // Offsets into `work`; the next "<" is remembered until the text moves past it, so a line of
+  // many ">" is still one pass.
+  const std::string_view all = work;
+  std::size_t rest = 0;
+  std::size_t a = all.find('<');
   while (true) {
-    const std::size_t a = rest.find('<');
-    const std::size_t b = rest.find('>');
+    if (a != npos && a < rest) a = all.find('<', rest);
+    const std::size_t b = all.find('>', rest);
     if (a == npos && b == npos) break;
-    if (a != npos && (b == npos || a < b)) out.append(rest.substr(0, a));
-    rest = b != npos ? rest.substr(b + 1) : std::string_view();
+    if (a != npos && (b == npos || a < b)) out.append(all.substr(rest, a - rest));
+    rest = b != npos ? b + 1 : all.size();
   }
-  out.append(rest);
+  out.append(all.substr(rest));
   out = ReplaceAll(ReplaceAll(out, "＜!--"_sj, "<!--"), "--＞"_sj, "-->");
   out = ReplaceAll(out, "&lt;", "<");
   out = ReplaceAll(out, "&gt;", ">");
