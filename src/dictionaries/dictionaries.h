@@ -14,17 +14,30 @@ namespace tarvo {
 // The lines of AuthDB.dat / LabelsDB.dat, replaced per code, released at the end of a batch.
 extern LineList AuthorDictionary;
 extern LineList LabelDictionary;
-// The dictionary text that lookups search: the lines, each followed by CR LF.
+// The dictionary text that lookups search: the lines, each followed by CR LF. Built when the
+// file is loaded, so change the lists only through the loads below.
 const std::string& AuthorDictionaryText();
 const std::string& LabelDictionaryText();
+// True from the first load until ReleaseDictionaries.
+bool DictionariesHeld();
 
+// `dataDir` ends in a path separator; the file names are appended to it as they are.
+// Replace the held list with the file's lines (none when the file is missing).
 void LoadAuthorDictionary(const std::string& dataDir);
-void LookupPublisher(const std::string& dataDir);  // sets BookRecord.Publisher from the code
 void LoadLabelDictionary(const std::string& dataDir);
-void LookupLabel();                                 // replaces BookRecord.Label when listed
+// Reads PubDB.dat afresh and sets BookRecord.Publisher from the publisher part of
+// BookRecord.ISBN ("|" + 2 to 6 characters + "|", shortest listed part first): from the fifth
+// character of a code starting with "9", from the second of one starting with "4". Unlisted:
+// Publisher is left alone.
+void LookupPublisher(const std::string& dataDir);
+// Replaces BookRecord.Label with the rest of the line after
+// "|" + Publisher + "|" + ToDictionaryKey(Label) + "|" when the label dictionary holds it.
+void LookupLabel();
+// Frees both held lists; harmless when none is held.
 void ReleaseDictionaries();
 
-// The form under which the dictionaries file a name: marks removed, half-width, no spaces.
+// The form under which the dictionaries file a name: "・☆★♪" removed, katakana "ニ" as kanji
+// "二", half-width (at most 255 bytes), no spaces, "ｰ" as "-", trimmed.
 std::string ToDictionaryKey(std::string_view name);
 
 }  // namespace tarvo
