@@ -1,20 +1,40 @@
 #!/usr/bin/env python3
 """Writes src/page/cp932_table.inc: the BMP characters of code page 932 (no private use area),
-as {UTF-16 unit, Shift-JIS bytes} pairs sorted by unit. The table backs the compile-time
-Shift-JIS literals (see src/page/sjis_literal.h); run it again only if the rules below change."""
+as {UTF-16 unit, Shift-JIS bytes} pairs sorted by unit, as the C library's "CP932" converter
+encodes them (the same choice the Windows conversion makes where a character has two codes,
+e.g. the IBM extension rows FA-FC over their NEC-selected copies). The table backs the
+compile-time Shift-JIS literals (src/page/sjis_literal.h)."""
+import ctypes
+import ctypes.util
 import pathlib
+
+libc = ctypes.CDLL(ctypes.util.find_library('c'), use_errno=True)
+libc.iconv_open.restype = ctypes.c_void_p
+libc.iconv_open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
+libc.iconv.restype = ctypes.c_size_t
+libc.iconv.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_size_t),
+                       ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_size_t)]
+cd = libc.iconv_open(b'CP932', b'UTF-16LE')
+
+
+def encode(unit):
+    src = ctypes.create_string_buffer(unit.to_bytes(2, 'little'), 2)
+    dst = ctypes.create_string_buffer(8)
+    inp, inl = ctypes.c_char_p(ctypes.addressof(src)), ctypes.c_size_t(2)
+    outp, outl = ctypes.c_char_p(ctypes.addressof(dst)), ctypes.c_size_t(8)
+    libc.iconv(cd, None, None, None, None)
+    if libc.iconv(cd, ctypes.byref(inp), ctypes.byref(inl), ctypes.byref(outp), ctypes.byref(outl)) == ctypes.c_size_t(-1).value:
+        return None
+    return dst.raw[:8 - outl.value]
+
 
 rows = []
 for cp in range(0x80, 0x10000):
     if 0xD800 <= cp < 0xF900:  # surrogates and private use area
         continue
-    try:
-        b = chr(cp).encode('cp932')
-    except UnicodeEncodeError:
-        continue
-    if b.decode('cp932') != chr(cp):  # keep only characters that round-trip
-        continue
-    rows.append((cp, int.from_bytes(b, 'big')))
+    b = encode(cp)
+    if b:
+        rows.append((cp, int.from_bytes(b, 'big')))
 
 out = pathlib.Path(__file__).resolve().parent.parent / 'src' / 'page' / 'cp932_table.inc'
 with out.open('w') as f:
@@ -22,3 +42,4 @@ with out.open('w') as f:
     f.write('// Code page 932 characters of the Basic Multilingual Plane, private use area excluded.\n')
     for i in range(0, len(rows), 6):
         f.write(' '.join('{0x%04X,0x%04X},' % r for r in rows[i:i + 6]) + '\n')
+print(len(rows), 'characters')

@@ -22,10 +22,15 @@ std::string Utf8ToSjis(std::string_view utf8);
 
 // Full-width Latin letters, digits, signs, the ideographic space and katakana (with their
 // signs) to their half-width forms; everything else unchanged. Never longer than its input.
+// The tables are our own (page/width.h), the same on every platform. Bytes that are not valid
+// Shift-JIS come out as code page 932 conversion reads them (an invalid byte as "・", then
+// mapped like any "・").
 std::string ToHalfWidth(std::string_view sjis);
-// The reverse mapping for the same classes of characters.
+// The reverse mapping for the same classes of characters; a half-width kana followed by ﾞ or ﾟ
+// becomes the one voiced or semi-voiced katakana where there is one.
 std::string ToFullWidth(std::string_view sjis);
-// ToHalfWidth cut to at most 255 bytes, at the last whole character that fits.
+// ToHalfWidth of the text up to its first NUL, cut to at most 255 bytes at the last whole
+// character that fits.
 std::string ToHalfWidthLimited(std::string_view sjis);
 
 }  // namespace tarvo

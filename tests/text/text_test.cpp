@@ -8,9 +8,13 @@
 namespace tarvo {
 namespace {
 
+// A Shift-JIS literal as a string. (clang 14 cannot print a literal operator template taking a
+// class type, which it tries when it evaluates std::string("..."_sj) as a constant and fails.)
+std::string Str(std::string_view text) { return std::string(text); }
+
 TEST(CharacterSearch, NeverMatchesOnATrailByte) {
   // ポ is 83 7C: its second byte is "|".
-  const std::string text = std::string("ポ"_sj) + "|x";
+  const std::string text = Str("ポ"_sj) + "|x";
   EXPECT_EQ(FindBytes(text, "|"), 1u);
   EXPECT_EQ(FindChar(text, "|"), 2u);
   EXPECT_EQ(GetField(text, "|", 1), "ポ"_sj);
@@ -36,6 +40,30 @@ TEST(SplitLines, AllTerminatorsAndNoTrailingEmptyLine) {
   EXPECT_EQ(SplitLines("a\n\nb"), (LineList{"a", "", "b"}));
   EXPECT_EQ(SplitLines(""), LineList{});
   EXPECT_EQ(JoinLines({"a", ""}), "a\r\n\r\n");
+}
+
+TEST(Trim, ControlBytesAndSpacesButNeverTheFullWidthSpace) {
+  struct Case {
+    std::string_view in, both, left, right;
+  } cases[] = {
+      {" \t\r\na b\x01 ", "a b", "a b\x01 ", " \t\r\na b"},
+      {"　x　"_sj, "　x　"_sj, "　x　"_sj, "　x　"_sj},
+      {"   ", "", "", ""},
+      {"", "", "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Trim(c.in), c.both) << c.in;
+    EXPECT_EQ(TrimLeft(c.in), c.left) << c.in;
+    EXPECT_EQ(TrimRight(c.in), c.right) << c.in;
+  }
+}
+
+TEST(CopyRange, ClippedToTheText) {
+  EXPECT_EQ(CopyRange("abcdef", 2, 3), "cde");
+  EXPECT_EQ(CopyRange("abcdef", 4, 100), "ef");
+  EXPECT_EQ(CopyRange("abcdef", 6, 1), "");
+  EXPECT_EQ(CopyRange("abcdef", 100, 1), "");
+  EXPECT_EQ(CopyRange("abcdef", 0), "abcdef");
 }
 
 }  // namespace
