@@ -16,11 +16,15 @@ std::size_t FindLastBytes(std::string_view text, std::string_view pattern) {
 
 std::size_t FindChar(std::string_view text, std::string_view pattern, std::size_t from) {
   if (pattern.empty()) return npos;
-  std::size_t boundary = from;  // next offset known to start a character
+  std::size_t boundary = from;  // an offset known to start a character, at or before `hit`
   std::size_t hit = text.find(pattern, from);
   while (hit != npos) {
-    while (boundary < hit) boundary += IsLeadByte(text[boundary]) ? 2 : 1;
-    if (boundary == hit) return hit;
+    // A byte that cannot lead a character ends one, so only the run of lead-byte values right
+    // before `hit` (back to the known boundary) decides: an even run ends on a boundary.
+    std::size_t run = hit;
+    while (run > boundary && IsLeadByte(text[run - 1])) --run;
+    if ((hit - run) % 2 == 0) return hit;
+    boundary = hit + 1;  // `hit` is the trail byte of a character
     hit = text.find(pattern, hit + 1);
   }
   return npos;
