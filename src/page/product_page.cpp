@@ -320,7 +320,8 @@ bool ParseProductPage(const std::string& pagePath) {
 bool ApplyPrivateMode(const std::string& markerPath, std::string_view value17, std::string_view value18) {
   if (!platform::FileExists(markerPath)) return true;
   TBase& book = BookRecord;
-  book.BookSize = RemoveAll(ReplaceAll(book.BookSize, "文庫"_sj, "A6"), "コミック"_sj);
+  // The size text reaches here in half-width form, so the word "comic" goes in both widths.
+  book.BookSize = RemoveAll(RemoveAll(ReplaceAll(book.BookSize, "文庫"_sj, "A6"), "コミック"_sj), "ｺﾐｯｸ"_sj);
   book.Field17 = std::string(value17);
   book.Field18 = std::string(value18);
   book.PageURL.clear();
