@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CTEST = ctest --output-on-failure -j $(JOBS)
 
-.PHONY: all bootstrap linux linux-asan linux-release mingw32 mingw64 test test-linux test-asan clean
+.PHONY: all bootstrap linux linux-asan linux-release mingw32 mingw64 test test-linux test-asan demo clean
 
 all: linux
 
@@ -14,6 +14,11 @@ build/%/CMakeCache.txt:
 
 linux linux-asan linux-release mingw32 mingw64: %: bootstrap build/%/CMakeCache.txt
 	cmake --build build/$* -j $(JOBS)
+
+# The sample store on 127.0.0.1, the sample dictionaries and codes, looked up by mardel.
+demo: bootstrap build/linux/CMakeCache.txt
+	cmake --build build/linux --target mardel -j $(JOBS)
+	build/linux/host/mardel demo
 
 test-linux: linux
 	cd build/linux && $(CTEST)

@@ -38,8 +38,15 @@ bool DeleteFileAt(const std::string& path);    // false when it could not be del
 std::string ReadWholeFile(const std::string& path);
 // Replaces the file with `data`. False when it cannot be written.
 bool WriteWholeFile(const std::string& path, std::string_view data);
+// The size in bytes and the last modification time of a regular file, to tell whether it
+// changed since it was last read. `mtime` counts the system's finest file time units from an
+// epoch of its own: compare it only with other values from this call. False (and both left
+// alone) when `path` is no regular file.
+bool FileIdentity(const std::string& path, std::uint64_t& size, std::int64_t& mtime);
 
 // [section] key= value of an INI file; `fallback` when the file, section or key is absent.
+// Names compare without regard to case; the value is trimmed and loses surrounding quotes.
+// POSIX: a file that is valid UTF-8 and holds non-ASCII text is converted to Shift-JIS.
 std::string ReadIniString(const std::string& path, const std::string& section, const std::string& key,
                           const std::string& fallback);
 
@@ -48,6 +55,9 @@ char PathSeparator();                 // '\\' or '/'
 std::string ExecutableFolder();       // folder of the running process's executable, no separator at the end
 std::string LibraryFolder();          // folder of the plug-in module itself, no separator at the end
 std::string EnvironmentVariable(const char* name);  // empty when unset
+// Sets a variable of this process's environment (the host program passes options to the
+// plug-in this way). False when it could not be set.
+bool SetEnvironmentValue(const char* name, const std::string& value);
 
 // ---- Messages ------------------------------------------------------------------------------
 // The plain message dialog with one OK button; waits for the user. POSIX: one UTF-8 line on stderr.
@@ -60,7 +70,9 @@ using ModuleHandle = void*;
 // Loads `path` as a library; nullptr on failure. POSIX: the running program itself (the host
 // program is the executable there), whatever the path.
 ModuleHandle LoadModule(const std::string& path);
-void* FindFunction(ModuleHandle module, const char* name);  // nullptr when absent
+// Loads the library at `path` itself (the host program loading the plug-in); nullptr on failure.
+ModuleHandle LoadPluginModule(const std::string& path);
+void* FindFunction(ModuleHandle module, const char* name);  // nullptr when absent or module is null
 void FreeModule(ModuleHandle module);
 
 // ---- Downloads -----------------------------------------------------------------------------

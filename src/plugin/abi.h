@@ -15,3 +15,8 @@
 using ISBNChkFuncType = const char*(TARVO_STDCALL*)(const char* code);
 using InternetConnectFuncType = unsigned char(TARVO_STDCALL*)(const char* url);
 using HTTPDownloadFuncType = int(TARVO_STDCALL*)(const char* filePath, const char* url);
+
+// The plug-in's two entry points, as the host looks them up.
+using FuncGetInfoType = void(TARVO_STDCALL*)(int reserved, char* funcName, char* pluginTitle, char* pluginAuthor,
+                                             char* pluginVersion, char* pluginCode, int bufferSize);
+using DownlaodFuncType = void(TARVO_STDCALL*)(const char* dataDir, const char* outputFile, const char* codeList);

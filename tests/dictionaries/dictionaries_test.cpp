@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -252,6 +253,100 @@ TEST_F(DictionaryTest, HundredThousandLines) {
   BookRecord.ISBN = "9784999999999";
   LookupPublisher(data_dir_);
   EXPECT_EQ(BookRecord.Publisher, "Far");
+}
+
+// Within a batch a file is read again only when its size or modification time changed; a new
+// batch always reads it again.
+TEST_F(DictionaryTest, FilesAreReadOncePerBatchUnlessTheyChange) {
+  Write("AuthDB.dat", Lines({"|a|first|"}));
+  Write("PubDB.dat", Lines({"|06|first"}));
+  const fs::file_time_type authorTime = fs::last_write_time(dir_ / "AuthDB.dat");
+  const fs::file_time_type publisherTime = fs::last_write_time(dir_ / "PubDB.dat");
+  BookRecord.ISBN = "9784061234567";
+  LoadAuthorDictionary(data_dir_);
+  LookupPublisher(data_dir_);
+  EXPECT_EQ(BookRecord.Publisher, "first");
+
+  // Same size, same time: the batch keeps what it read.
+  Write("AuthDB.dat", Lines({"|a|other|"}));
+  Write("PubDB.dat", Lines({"|06|other"}));
+  fs::last_write_time(dir_ / "AuthDB.dat", authorTime);
+  fs::last_write_time(dir_ / "PubDB.dat", publisherTime);
+  LoadAuthorDictionary(data_dir_);
+  LookupPublisher(data_dir_);
+  EXPECT_EQ(AuthorDictionaryText(), "|a|first|\r\n");
+  EXPECT_EQ(BookRecord.Publisher, "first");
+
+  // The next batch reads the files as they are now.
+  ReleaseDictionaries();
+  LoadAuthorDictionary(data_dir_);
+  LookupPublisher(data_dir_);
+  EXPECT_EQ(AuthorDictionaryText(), "|a|other|\r\n");
+  EXPECT_EQ(BookRecord.Publisher, "other");
+
+  // Within a batch, another size or another time is another file; so is another folder.
+  Write("AuthDB.dat", Lines({"|a|longer|"}));
+  LoadAuthorDictionary(data_dir_);
+  EXPECT_EQ(AuthorDictionary, LineList{"|a|longer|"});
+  Write("AuthDB.dat", Lines({"|a|newer|"}));
+  fs::last_write_time(dir_ / "AuthDB.dat", authorTime + std::chrono::seconds(5));
+  LoadAuthorDictionary(data_dir_);
+  EXPECT_EQ(AuthorDictionary, LineList{"|a|newer|"});
+  const fs::path other = dir_ / "other";
+  fs::create_directories(other);
+  std::ofstream(other / "AuthDB.dat", std::ios::binary) << "|a|elsewhere|";
+  LoadAuthorDictionary(other.string() + platform::PathSeparator());
+  EXPECT_EQ(AuthorDictionary, LineList{"|a|elsewhere|"});
+
+  // A file that appears or goes within a batch is seen at the next load.
+  Write("LabelsDB.dat", Lines({"|X|L|found"}));
+  LoadLabelDictionary(data_dir_);
+  BookRecord.Publisher = "X";
+  BookRecord.Label = "L";
+  LookupLabel();
+  EXPECT_EQ(BookRecord.Label, "found");
+  Remove("LabelsDB.dat");
+  LoadLabelDictionary(data_dir_);
+  BookRecord.Label = "L";
+  LookupLabel();
+  EXPECT_EQ(BookRecord.Label, "L");
+}
+
+// The lookups answer what a byte search over the dictionary text answers, for keys of every
+// shape: a key in any column, over a line break, across several columns, on a trail byte,
+// without the bars the index knows.
+TEST_F(DictionaryTest, IndexedSearchFindsTheFirstByteSearchOccurrence) {
+  const std::string_view text = "|a|b|\r\nx|a|\r\n|b|a|c|\r\n|d\r\n|e|\r\n||\r\n|f|g|\r\n|\x81|\x81\x7C|";
+  Write("AuthDB.dat", text);
+  LoadAuthorDictionary(data_dir_);
+  const std::string_view keys[] = {
+      "|a|", "|b|", "|c|", "|a|c|", "|b|a|c|", "|d\r\n|e|", "|e|", "||", "|", "", "a|", "|a", "|x|",
+      "|g|\r\n|", "|f|g|\r\n|\x81|", "|\x81|", "|\x81\x7C|", "\x7C|", "|z|", "|a|b|\r\nx|a|",
+  };
+  for (std::string_view key : keys) {
+    EXPECT_EQ(FindInAuthorDictionary(key), FindBytes(AuthorDictionaryText(), key)) << key;
+  }
+
+  // Random dictionaries of few byte values, so that keys are found in many places.
+  std::mt19937 random(7);
+  const char alphabet[] = {'|', '|', 'a', 'b', '\r', '\n', '\x81'};
+  auto randomText = [&](std::size_t maxSize) {
+    std::string out(random() % maxSize, ' ');
+    for (char& c : out) c = alphabet[random() % sizeof alphabet];
+    return out;
+  };
+  for (int round = 0; round < 200; ++round) {
+    ReleaseDictionaries();
+    Write("AuthDB.dat", randomText(200));
+    LoadAuthorDictionary(data_dir_);
+    const std::string& loaded = AuthorDictionaryText();
+    for (int k = 0; k < 50; ++k) {
+      std::string key = "|" + randomText(6);
+      if (k % 2 == 0) key.push_back('|');
+      if (k % 3 == 0 && !loaded.empty()) key = loaded.substr(random() % loaded.size(), 1 + random() % 8);
+      ASSERT_EQ(FindInAuthorDictionary(key), FindBytes(loaded, key)) << "round " << round << " key " << key;
+    }
+  }
 }
 
 // The demo's dictionaries are edited by hand: a key not in key form, or a demo code without a

@@ -1,0 +1,131 @@
+// Shared by the benchmark programs: scratch folders, files, and a console report that ends with
+// the ratios between benchmarks of the same run.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tarvo::bench {
+
+namespace fs = std::filesystem;
+
+// A folder of its own under the system's temporary folder, removed with the object.
+class TempDir {
+ public:
+  TempDir() {
+    std::random_device random;
+    path_ = fs::temp_directory_path() / ("tarvo-bench-" + std::to_string(random()) + std::to_string(random()));
+    fs::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code error;
+    fs::remove_all(path_, error);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+  // As the plug-in takes a data directory: with a separator at the end.
+  std::string AsDataDir() const { return path_.string() + "/"; }
+
+ private:
+  fs::path path_;
+};
+
+inline void WriteFile(const fs::path& path, std::string_view data) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(data.data(), static_cast<std::streamsize>(data.size()));
+}
+
+inline std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+template <typename T>
+T Median(std::vector<T> values) {
+  if (values.empty()) return T();
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+template <typename T>
+T Percentile(std::vector<T> values, double p) {
+  if (values.empty()) return T();
+  std::sort(values.begin(), values.end());
+  return values[std::min(values.size() - 1, static_cast<std::size_t>(p * static_cast<double>(values.size())))];
+}
+
+// The console report, remembering the median real time of each benchmark (the single run's
+// time when it has no repetitions) to print ratios after the last one.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  // After the run: "label: numerator / denominator = x (target: at most limit)".
+  void AddRatio(std::string label, std::string numerator, std::string denominator, double limit = 0) {
+    ratios_.push_back({std::move(label), std::move(numerator), std::move(denominator), limit});
+  }
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      const std::string name =
+          run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+      if (run.run_type == Run::RT_Aggregate) {
+        if (run.aggregate_name == "median") medians_[name] = run.GetAdjustedRealTime() * Scale(run.time_unit);
+      } else if (medians_.count(name) == 0 || run.repetitions <= 1) {
+        medians_[name] = run.GetAdjustedRealTime() * Scale(run.time_unit);
+      }
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    for (const Ratio& r : ratios_) {
+      const auto n = medians_.find(r.numerator);
+      const auto d = medians_.find(r.denominator);
+      if (n == medians_.end() || d == medians_.end() || d->second <= 0) continue;
+      std::printf("%s: %s / %s = %.2f", r.label.c_str(), r.numerator.c_str(), r.denominator.c_str(),
+                  n->second / d->second);
+      if (r.limit > 0) std::printf(" (target: at most %.2f)", r.limit);
+      std::printf("\n");
+    }
+    std::fflush(stdout);
+  }
+
+ private:
+  struct Ratio {
+    std::string label, numerator, denominator;
+    double limit;
+  };
+  static double Scale(benchmark::TimeUnit unit) {
+    switch (unit) {
+      case benchmark::kNanosecond:
+        return 1e-9;
+      case benchmark::kMicrosecond:
+        return 1e-6;
+      case benchmark::kMillisecond:
+        return 1e-3;
+      default:
+        return 1;
+    }
+  }
+  std::vector<Ratio> ratios_;
+  std::map<std::string, double> medians_;
+};
+
+}  // namespace tarvo::bench
