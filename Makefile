@@ -1,5 +1,6 @@
 # The two commands of the README: `make demo` and `make test`.
 JOBS ?= $(shell nproc)
+MAKEFLAGS += --no-print-directory
 CTEST = ctest --output-on-failure -j $(JOBS)
 
 .PHONY: all bootstrap linux linux-asan linux-release mingw32 mingw64 test test-linux test-asan demo clean

@@ -57,7 +57,11 @@ class BatchResources {
   }
 };
 
-void WriteResults(const Batch& batch) { platform::WriteWholeFile(batch.outputFile, JoinLines(batch.results)); }
+// A result file that cannot be written is said, not passed over: the host would import nothing.
+void WriteResults(const Batch& batch) {
+  if (platform::WriteWholeFile(batch.outputFile, JoinLines(batch.results))) return;
+  platform::ShowMessage(std::string("検索結果を書き込めませんでした: "_sj) + batch.outputFile);
+}
 
 // The text of a downloaded page in Shift-JIS, as lines. Raises Utf8Error.
 LineList LoadPage(const std::string& path) {
