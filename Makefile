@@ -3,7 +3,8 @@ JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CTEST = ctest --output-on-failure -j $(JOBS)
 
-.PHONY: all bootstrap linux linux-asan linux-release mingw32 mingw64 test test-linux test-asan demo clean
+.PHONY: all bootstrap linux linux-asan linux-release mingw32 mingw64 test test-linux test-asan test-wine demo dist clean \
+        test-valgrind test-fuzz fuzz
 
 all: linux
 
@@ -27,7 +28,37 @@ test-linux: linux
 test-asan: linux-asan
 	cd build/linux-asan && ASAN_OPTIONS=detect_leaks=1 $(CTEST)
 
-test: test-linux test-asan mingw32 mingw64
+# The Windows build under Wine, compared with the Linux build; the product DLL's exports.
+test-wine: linux mingw32 mingw64
+	python3 tests/windows/check_exports.py build/mingw32/host/tarvo.dll
+	cd build/mingw64 && $(CTEST) -L wine
+
+# The end-to-end batch once under valgrind memcheck (two batches in one process).
+test-valgrind: linux
+	./scripts/valgrind-batch build/linux
+
+# Every fuzz target for 20 seconds (clang, AddressSanitizer + UBSan; builds build/fuzz).
+test-fuzz: bootstrap
+	./scripts/fuzz 20
+
+# Every fuzz target for 10 minutes or 5 million executions, one after the other.
+fuzz: bootstrap
+	./scripts/fuzz 600 5000000
+
+test: test-linux test-asan test-valgrind
+	@$(MAKE) test-wine
+	@if [ "$$CI" = true ]; then $(MAKE) test-fuzz; fi
+
+# The product for Windows users: tarvo.dll, a sample tarvo.ini and the install text.
+VERSION := $(shell grep -m1 -o 'tarvo VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
+dist: mingw32
+	python3 tests/windows/check_exports.py build/mingw32/host/tarvo.dll
+	rm -rf build/dist && mkdir -p build/dist/tarvo
+	cp build/mingw32/host/tarvo.dll build/dist/tarvo/
+	sed 's/$$/\r/' tarvo.ini.sample >build/dist/tarvo/tarvo.ini
+	sed 's/$$/\r/' packaging/INSTALL.txt >build/dist/tarvo/INSTALL.txt
+	cd build/dist && zip -q -X -r tarvo-$(VERSION)-win32.zip tarvo
+	@echo build/dist/tarvo-$(VERSION)-win32.zip
 
 clean:
 	rm -rf build

@@ -70,8 +70,10 @@ T Percentile(std::vector<T> values, double p) {
   return values[std::min(values.size() - 1, static_cast<std::size_t>(p * static_cast<double>(values.size())))];
 }
 
-// The console report, remembering the median real time of each benchmark (the single run's
-// time when it has no repetitions) to print ratios after the last one.
+// The console report, remembering the median CPU time of each benchmark (the single run's time
+// when it has no repetitions) to print ratios after the last one. CPU time, not real time: the
+// benchmarks compared this way run on one thread, and on a shared machine the real time also
+// holds the time other programs had the core.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   // After the run: "label: numerator / denominator = x (target: at most limit)".
@@ -86,9 +88,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
       const std::string name =
           run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
       if (run.run_type == Run::RT_Aggregate) {
-        if (run.aggregate_name == "median") medians_[name] = run.GetAdjustedRealTime() * Scale(run.time_unit);
+        if (run.aggregate_name == "median") medians_[name] = run.GetAdjustedCPUTime() * Scale(run.time_unit);
       } else if (medians_.count(name) == 0 || run.repetitions <= 1) {
-        medians_[name] = run.GetAdjustedRealTime() * Scale(run.time_unit);
+        medians_[name] = run.GetAdjustedCPUTime() * Scale(run.time_unit);
       }
     }
   }

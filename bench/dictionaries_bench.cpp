@@ -34,6 +34,9 @@ constexpr std::array<std::string_view, 30> kKana = {"ｱ", "ｲ", "ｳ", "ｴ", 
                                                     "ｻ", "ｼ", "ｽ", "ｾ", "ｿ", "ﾀ", "ﾁ", "ﾂ", "ﾃ", "ﾄ",
                                                     "ﾅ", "ﾆ", "ﾇ", "ﾈ", "ﾉ", "ﾊ", "ﾋ", "ﾌ", "ﾍ", "ﾎ"};
 
+constexpr std::array<std::string_view, 6> kNotes = {"", "漫画家・イラストレーター", "翻訳家（英米文学）",
+                                                    "小説家・脚本家", "監修者／大学教授", "写真家・エッセイスト"};
+
 // One code's questions: the code, three names as the page credits them, the page's label.
 struct CodeCase {
   std::string isbn;
@@ -69,25 +72,35 @@ Dictionaries* Make() {
     const std::string given = Pick(random, kKanji, 1 + static_cast<int>(random() % 2));
     if (!seen.insert(family + given).second) continue;
     names.push_back(family + " " + given);
-    authors += "|" + family + given + "|" + family + " " + given + "|" + Pick(random, kKana, 4) + " " +
-               Pick(random, kKana, 3) + "|" + (random() % 4 == 0 ? "著者メモ" + std::to_string(random() % 100) : "") +
-               "|\r\n";
+    authors += "|" + family + given + "|" + family + " " + given + "|" +
+               Pick(random, kKana, 4 + static_cast<int>(random() % 3)) + " " +
+               Pick(random, kKana, 3 + static_cast<int>(random() % 3)) + "|" +
+               std::string(kNotes[random() % kNotes.size()]) + "|\r\n";
   }
 
   std::vector<std::string> publishers, parts;
   std::string pubdb;
   std::set<std::string> partSeen;
-  while (static_cast<int>(publishers.size()) < kPublishers) {
-    const int digits = 2 + static_cast<int>(random() % 5);
-    std::string part;
-    for (int i = 0; i < digits; ++i) part.push_back(static_cast<char>('0' + random() % 10));
-    // A listed part must not begin with a shorter listed one, or that one would win.
-    bool shadowed = false;
-    for (int n = 2; n < digits; ++n) shadowed = shadowed || partSeen.count(part.substr(0, n)) > 0;
-    if (shadowed || !partSeen.insert(part).second) continue;
+  // Publisher parts as group 4 assigns them, so that no part begins with a shorter one:
+  // 00-19, 200-699, 7000-8499, 85000-89999, 900000-949999.
+  struct Range {
+    int digits, from, to;
+  };
+  constexpr Range kRanges[] = {{2, 0, 19}, {3, 200, 699}, {4, 7000, 8499}, {5, 85000, 89999}, {6, 900000, 949999}};
+  auto addPart = [&](int digits, int value) {
+    std::string part = std::to_string(value);
+    part.insert(0, static_cast<std::size_t>(digits) - part.size(), '0');
+    if (!partSeen.insert(part).second) return;
     parts.push_back(part);
     publishers.push_back(Pick(random, kKanji, 2) + "書房" + std::to_string(publishers.size()));
     pubdb += "|" + part + "|" + publishers.back() + "\r\n";
+  };
+  for (const Range& r : {kRanges[0], kRanges[1]}) {
+    for (int v = r.from; v <= r.to; ++v) addPart(r.digits, v);
+  }
+  while (static_cast<int>(publishers.size()) < kPublishers) {
+    const Range& r = kRanges[2 + random() % 3];
+    addPart(r.digits, r.from + static_cast<int>(random() % static_cast<unsigned>(r.to - r.from + 1)));
   }
 
   std::vector<std::pair<std::string, std::string>> labels;  // publisher, label
@@ -198,7 +211,7 @@ bool SameAnswers(const Dictionaries& d) {
 }
 
 void SetCounters(benchmark::State& state, const Dictionaries& d) {
-  state.counters["AuthDB_MB"] = static_cast<double>(d.authorBytes) / (1024 * 1024);
+  state.counters["AuthDB_MB"] = static_cast<double>(d.authorBytes) / 1e6;
 }
 
 // The plug-in's way, once the batch has read the files: per code a size-and-time check of each

@@ -1,22 +1,34 @@
-// Raw page bytes through the whole parser, via the scratch file it reads.
+// Raw page bytes through the whole parser, via the scratch file it reads, then into a result
+// line that must keep its 68 columns however the page was made.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "fuzz/fuzz_support.h"
+#include "host/comma_text.h"
 #include "page/charset.h"
 #include "page/product_page.h"
 #include "platform/platform.h"
 #include "record/book_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = "/tmp/tarvo_fuzz_page_" + std::to_string(reinterpret_cast<std::uintptr_t>(&path)) + ".html";
-  tarvo::platform::WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(data), size));
+  static const std::string path = tarvo::fuzz::ScratchPath("page") + "Temp.html";
+  tarvo::platform::WriteWholeFile(path, tarvo::fuzz::AsText(data, size));
   tarvo::ClearBookRecord();
   try {
-    (void)tarvo::ParseProductPage(path);
+    if (!tarvo::ParseProductPage(path)) return 0;
   } catch (const tarvo::Utf8Error&) {
+    return 0;
   }
-  (void)tarvo::BuildResultLine();
+  const std::string line = tarvo::BuildResultLine();
+  if (tarvo::host::SplitCommaText(line).size() != 68) __builtin_trap();
+  // Read character by character, a column that ends in the first byte of a two-byte character
+  // takes the comma after it: fields cut to 100 bytes can end so (a known fault, reported).
+  static const bool byCharacter = tarvo::platform::EnvironmentVariable("TARVO_FUZZ_CHARACTER_COLUMNS") == "1";
+  if (byCharacter && tarvo::fuzz::ReadColumnsByCharacter(line).size() != 68) {
+    __builtin_trap();
+  }
   return 0;
 }

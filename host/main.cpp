@@ -2,7 +2,7 @@
 // binds, loads the plug-in found beside it and runs lookups from the command line.
 //
 //   mardel lookup [--data-dir DIR] [--out FILE] [--store URL] [--format table|json|csv]
-//                 [CODE... | --codes FILE | -]
+//                 [--batches N] [CODE... | --codes FILE | -]
 //   mardel info
 //   mardel demo [--sample-dir DIR] [--format ...]   (the bundled sample store and codes)
 //   mardel serve [--port N] [--delay-ms N] [--sample-dir DIR]
@@ -103,23 +103,31 @@ struct LookupOptions {
   std::string format = "table";
   std::string codesFile;
   std::vector<std::string> codes;
+  int batches = 1;
 };
 
-// Runs one batch and shows it. The summary goes to stdout after a table, to stderr after JSON
-// or CSV (so that stdout stays machine-readable).
+// Runs the batch `batches` times in this process with the plug-in loaded once, as the host runs
+// batch after batch, and shows each. Batch k > 1 writes `outFile` + "." + k. The summary goes to
+// stdout after a table, to stderr after JSON or CSV (so that stdout stays machine-readable).
 int RunBatchAndShow(const std::vector<std::string>& codes, const std::string& dataDir, const std::string& outFile,
-                    const std::string& format) {
+                    const std::string& format, int batches = 1) {
   Plugin plugin(DefaultPluginPath());
   if (!plugin.Loaded()) {
     std::cerr << "mardel: " << plugin.Error() << "\n";
     return kExitIncomplete;
   }
-  const BatchOutcome outcome = RunLookup(plugin, dataDir, outFile, codes);
-  std::cout << Render(outcome, format);
-  (format == "table" ? std::cout : std::cerr) << FormatSummary(outcome);
-  std::cout.flush();
-  if (!outcome.outputWritten) std::cerr << "mardel: the plug-in wrote no output file\n";
-  return outcome.Complete() ? 0 : kExitIncomplete;
+  int status = 0;
+  for (int k = 1; k <= batches; ++k) {
+    if (batches > 1) std::cerr << "mardel: batch " << k << " of " << batches << "\n";
+    const std::string file = k == 1 ? outFile : outFile + "." + std::to_string(k);
+    const BatchOutcome outcome = RunLookup(plugin, dataDir, file, codes);
+    std::cout << Render(outcome, format);
+    (format == "table" ? std::cout : std::cerr) << FormatSummary(outcome);
+    std::cout.flush();
+    if (!outcome.outputWritten) std::cerr << "mardel: the plug-in wrote no output file\n";
+    if (!outcome.Complete()) status = kExitIncomplete;
+  }
+  return status;
 }
 
 int Lookup(LookupOptions& o) {
@@ -148,7 +156,7 @@ int Lookup(LookupOptions& o) {
   TempFolder scratch;
   const std::string dataDir = AsDataDir(o.dataDir.empty() ? scratch.path() : fs::path(o.dataDir));
   const std::string outFile = o.outFile.empty() ? (scratch.path() / "result.txt").string() : o.outFile;
-  return RunBatchAndShow(codes, dataDir, outFile, o.format);
+  return RunBatchAndShow(codes, dataDir, outFile, o.format, o.batches);
 }
 
 // The store the plug-in will use, found the way the plug-in finds it.
@@ -255,6 +263,9 @@ int main(int argc, char** argv) {
   lookupCommand->add_option("--format", lookup.format, "Output: table, json or csv")
       ->check(CLI::IsMember({"table", "json", "csv"}));
   lookupCommand->add_option("--codes", lookup.codesFile, "File with one code a line");
+  lookupCommand->add_option("--batches", lookup.batches,
+                            "Run the batch this many times in one process; batch k > 1 writes --out FILE.k")
+      ->check(CLI::Range(1, 100));
   lookupCommand->add_option("codes", lookup.codes, "ISBN-13, ISBN-10, 18- or 26-character codes; - reads stdin");
 
   CLI::App* infoCommand = app.add_subcommand("info", "Show what the plug-in reports about itself");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -260,8 +261,11 @@ TEST_F(DictionaryTest, HundredThousandLines) {
 TEST_F(DictionaryTest, FilesAreReadOncePerBatchUnlessTheyChange) {
   Write("AuthDB.dat", Lines({"|a|first|"}));
   Write("PubDB.dat", Lines({"|06|first"}));
-  const fs::file_time_type authorTime = fs::last_write_time(dir_ / "AuthDB.dat");
-  const fs::file_time_type publisherTime = fs::last_write_time(dir_ / "PubDB.dat");
+  // Whole seconds: on Windows the standard library sets file times to the second only.
+  const auto authorTime = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(dir_ / "AuthDB.dat"));
+  const auto publisherTime = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(dir_ / "PubDB.dat"));
+  fs::last_write_time(dir_ / "AuthDB.dat", authorTime);
+  fs::last_write_time(dir_ / "PubDB.dat", publisherTime);
   BookRecord.ISBN = "9784061234567";
   LoadAuthorDictionary(data_dir_);
   LookupPublisher(data_dir_);

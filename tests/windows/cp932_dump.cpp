@@ -2,6 +2,7 @@
 // Windows layer line by line:
 //
 //   pair XXYY U+AAAA[ U+BBBB] -> ZZZZ   every lead byte x trail byte, to UTF-16 and back
+//   lone XXYY U+AAAA ... -> ZZ...       every lead byte before a byte that cannot follow it
 //   byte XX U+AAAA -> ZZ                every single byte
 //   unit U+AAAA -> ZZZZ                 every UTF-16 unit outside the surrogates, to code page 932
 //   text U+AAAA ... -> ZZZZ             a few texts with surrogates, paired and alone
@@ -41,6 +42,18 @@ int main() {
       const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
       const std::u16string wide = Cp932ToUtf16(bytes);
       std::printf("pair %02X%02X", lead, trail);
+      PrintUnits(wide);
+      PrintBytes(Utf16ToCp932(wide));
+      std::printf("\n");
+    }
+  }
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsLead(lead)) continue;
+    for (int next = 0; next <= 0xFF; ++next) {
+      if (IsTrail(next)) continue;
+      const std::string bytes{static_cast<char>(lead), static_cast<char>(next)};
+      const std::u16string wide = Cp932ToUtf16(bytes);
+      std::printf("lone %02X%02X", lead, next);
       PrintUnits(wide);
       PrintBytes(Utf16ToCp932(wide));
       std::printf("\n");

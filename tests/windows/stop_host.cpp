@@ -12,6 +12,7 @@
 #include "platform/win32/windows_api.h"
 
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>

@@ -6,7 +6,7 @@
 #
 # Usage: wine_prefix.sh <prefix folder>
 set -eu
-prefix=$1
+prefix=$(realpath -m "$1")
 export WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
 wine=/usr/lib/wine/wine64

@@ -4,7 +4,8 @@
 //
 // Every window is owned by one hidden application window of this module; destroying that at
 // unload takes all wait windows with it, so none outlives the code of its window procedure. The
-// font and the glyph are made once and shared. All texts are Shift-JIS, hence the A functions.
+// font and the glyph are made once and shared. The texts are Shift-JIS literals, shown through the
+// wide functions so that they do not depend on the system's ANSI code page.
 #include "platform/win32/windows_api.h"
 #include <commctrl.h>
 
@@ -27,6 +28,7 @@ constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr int kGlyphSize = 16;
 constexpr int kGlyphSpacing = 4;  // between the glyph and the caption
+constexpr char kGlyphProperty[] = "Glyph";  // the button's glyph bitmap, a window property
 
 // The controls, in the order of creation (which is also the tab order).
 enum ControlId : int { kLblCount = 101, kLabel3 = 102, kProgressBar = 103, kBtnStop = 104 };
@@ -38,6 +40,18 @@ constexpr bool IsCrossPixel(int x, int y) {
   const int down = x - y;
   const int up = x + y - (kGlyphSize - 1);
   return (down >= -1 && down <= 1) || (up >= -1 && up <= 1);
+}
+
+// A colour as a 32-bit DIB stores it: 0x00RRGGBB.
+constexpr DWORD DibPixel(COLORREF colour) {
+  return (DWORD{GetRValue(colour)} << 16) | (DWORD{GetGValue(colour)} << 8) | DWORD{GetBValue(colour)};
+}
+
+// A Shift-JIS text for the wide functions: the controls show it right whatever the system's ANSI
+// code page is.
+std::wstring Wide(std::string_view sjis) {
+  const std::u16string units = Cp932ToUtf16(sjis);
+  return std::wstring(units.begin(), units.end());
 }
 
 // Per window: what the stop button calls.
@@ -95,8 +109,8 @@ class Resources {
 
   HFONT Font() {
     if (font_ == nullptr) {
-      const std::string face(static_cast<std::string_view>("ＭＳ Ｐゴシック"_sj));
-      font_ = ::CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+      const std::wstring face = Wide("ＭＳ Ｐゴシック"_sj);
+      font_ = ::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
     }
     return font_;
@@ -114,10 +128,10 @@ class Resources {
       void* bits = nullptr;
       glyph_ = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
       if (glyph_ != nullptr && bits != nullptr) {
-        auto* pixels = static_cast<DWORD*>(bits);  // 0x00RRGGBB
+        auto* pixels = static_cast<DWORD*>(bits);
         for (int y = 0; y < kGlyphSize; ++y) {
           for (int x = 0; x < kGlyphSize; ++x) {
-            pixels[y * kGlyphSize + x] = IsCrossPixel(x, y) ? 0x00FF0000 : 0x00FFFFFF;
+            pixels[y * kGlyphSize + x] = DibPixel(IsCrossPixel(x, y) ? kRed : kWhite);
           }
         }
         ::GdiFlush();
@@ -176,11 +190,11 @@ void DrawStopButton(const DRAWITEMSTRUCT& item) {
   const bool pushed = (item.itemState & ODS_SELECTED) != 0;
   ::DrawFrameControl(dc, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
 
-  char caption[64] = {};
-  ::GetWindowTextA(item.hwndItem, caption, sizeof caption);
+  wchar_t caption[64] = {};
+  ::GetWindowTextW(item.hwndItem, caption, 64);
   HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
   RECT measure{0, 0, 0, 0};
-  ::DrawTextA(dc, caption, -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+  ::DrawTextW(dc, caption, -1, &measure, DT_CALCRECT | DT_SINGLELINE);
   const int textWidth = measure.right - measure.left;
   const int textHeight = measure.bottom - measure.top;
   const int shift = pushed ? 1 : 0;
@@ -188,7 +202,7 @@ void DrawStopButton(const DRAWITEMSTRUCT& item) {
   const int height = face.bottom - face.top;
   const int left = face.left + (width - (kGlyphSize + kGlyphSpacing + textWidth)) / 2 + shift;
 
-  auto glyph = reinterpret_cast<HBITMAP>(::SendMessageA(item.hwndItem, BM_GETIMAGE, IMAGE_BITMAP, 0));
+  auto glyph = static_cast<HBITMAP>(::GetPropA(item.hwndItem, kGlyphProperty));
   if (glyph != nullptr) {
     HDC source = ::CreateCompatibleDC(dc);
     HGDIOBJ oldBitmap = ::SelectObject(source, glyph);
@@ -203,7 +217,7 @@ void DrawStopButton(const DRAWITEMSTRUCT& item) {
   text.bottom = text.top + textHeight;
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ::GetSysColor((item.itemState & ODS_DISABLED) != 0 ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-  ::DrawTextA(dc, caption, -1, &text, DT_SINGLELINE | ((item.itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0));
+  ::DrawTextW(dc, caption, -1, &text, DT_SINGLELINE | ((item.itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0));
   ::SelectObject(dc, oldFont);
   if ((item.itemState & ODS_FOCUS) != 0) {
     RECT focus = face;
@@ -238,6 +252,9 @@ LRESULT CALLBACK FormProcedure(HWND form, UINT message, WPARAM wParam, LPARAM lP
       }
       break;
     }
+    case WM_DESTROY:
+      ::RemovePropA(::GetDlgItem(form, kBtnStop), kGlyphProperty);
+      break;
     case WM_NCDESTROY:
       delete reinterpret_cast<FormData*>(::SetWindowLongPtrA(form, GWLP_USERDATA, 0));
       break;
@@ -247,10 +264,10 @@ LRESULT CALLBACK FormProcedure(HWND form, UINT message, WPARAM wParam, LPARAM lP
   return ::DefWindowProcA(form, message, wParam, lParam);
 }
 
-HWND AddControl(HWND form, const char* kind, std::string_view text, DWORD style, int id, int left, int top, int width,
-                int height) {
-  const std::string caption(text);
-  HWND control = ::CreateWindowExA(0, kind, caption.c_str(), WS_CHILD | WS_VISIBLE | style, left, top, width, height,
+HWND AddControl(HWND form, const wchar_t* kind, std::string_view text, DWORD style, int id, int left, int top,
+                int width, int height) {
+  const std::wstring caption = Wide(text);
+  HWND control = ::CreateWindowExW(0, kind, caption.c_str(), WS_CHILD | WS_VISIBLE | style, left, top, width, height,
                                    form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), resources.Instance(),
                                    nullptr);
   if (control != nullptr) ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(resources.Font()), FALSE);
@@ -273,13 +290,13 @@ void CreateWaitWindow(StopCallback onStop) {
   ::SetWindowLongPtrA(form, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new FormData{onStop}));
   ::SendMessageA(form, WM_SETFONT, reinterpret_cast<WPARAM>(resources.Font()), FALSE);
 
-  AddControl(form, "STATIC", "-/-", SS_RIGHT, kLblCount, 183, 52, 18, 12);
-  AddControl(form, "STATIC", "しばらくお待ちください"_sj, SS_LEFT, kLabel3, 20, 7, 109, 12);
-  HWND bar = AddControl(form, PROGRESS_CLASSA, "", 0, kProgressBar, 16, 24, 185, 25);
+  AddControl(form, L"STATIC", "-/-", SS_RIGHT, kLblCount, 183, 52, 18, 12);
+  AddControl(form, L"STATIC", "しばらくお待ちください"_sj, SS_LEFT, kLabel3, 20, 7, 109, 12);
+  HWND bar = AddControl(form, PROGRESS_CLASSW, "", 0, kProgressBar, 16, 24, 185, 25);
   if (bar != nullptr) ::SendMessageA(bar, PBM_SETRANGE32, 0, 100);
-  HWND stop = AddControl(form, "BUTTON", "中止(&X)"_sj, BS_PUSHBUTTON | BS_OWNERDRAW | WS_TABSTOP, kBtnStop, 56, 64,
+  HWND stop = AddControl(form, L"BUTTON", "中止(&X)"_sj, BS_PUSHBUTTON | BS_OWNERDRAW | WS_TABSTOP, kBtnStop, 56, 64,
                          105, 25);
-  if (stop != nullptr) ::SendMessageA(stop, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(resources.Glyph()));
+  if (stop != nullptr) ::SetPropA(stop, kGlyphProperty, resources.Glyph());
 }
 
 void PumpWaitWindow(int, int, std::string_view) { PumpOnce(); }
