@@ -4,7 +4,7 @@ MAKEFLAGS += --no-print-directory
 CTEST = ctest --output-on-failure -j $(JOBS)
 
 .PHONY: all bootstrap linux linux-asan linux-release mingw32 mingw64 test test-linux test-asan test-wine demo dist clean \
-        test-valgrind test-fuzz fuzz
+        test-valgrind test-fuzz fuzz bench
 
 all: linux
 
@@ -59,6 +59,11 @@ dist: mingw32
 	sed 's/$$/\r/' packaging/INSTALL.txt >build/dist/tarvo/INSTALL.txt
 	cd build/dist && zip -q -X -r tarvo-$(VERSION)-win32.zip tarvo
 	@echo build/dist/tarvo-$(VERSION)-win32.zip
+
+# The benchmarks of BENCHMARKS.md, on the release build. Several minutes; they time, never judge.
+BENCHES = page_bench dictionaries_bench batch_bench
+bench: linux-release
+	@for b in $(BENCHES); do echo "== $$b"; build/linux-release/bench/$$b --benchmark_color=false || exit 1; done
 
 clean:
 	rm -rf build

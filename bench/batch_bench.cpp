@@ -8,6 +8,7 @@
 //     the store saw.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/types.h>
@@ -122,7 +123,7 @@ void BM_Batch(benchmark::State& state) {
   clockid_t callerClock;
   pthread_getcpuclockid(pthread_self(), &callerClock);
   std::mutex mutex;
-  std::vector<double> cpu, wall;
+  std::vector<double> cpu, wall, heap;
   const fs::path root = setup.root.path();
   store.SetHook([&](const std::string& path, host::SampleStore::Reply& reply) {
     if (path.rfind("/netstore/search_10", 0) == 0) {
@@ -131,23 +132,27 @@ void BM_Batch(benchmark::State& state) {
       const std::lock_guard<std::mutex> lock(mutex);
       cpu.push_back(Seconds(t));
       wall.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count());
+      heap.push_back(static_cast<double>(mallinfo2().uordblks));
     }
     return uncompressed && AnswerUncompressed(root, path, reply);
   });
 
   std::vector<double> cpuPerCode, wallPerCode;
+  double heapGrowth = 0;  // bytes in use per code, from the 100th code to the last
   std::size_t found = 0;
   for (auto _ : state) {
     {
       const std::lock_guard<std::mutex> lock(mutex);
       cpu.clear();
       wall.clear();
+      heap.clear();
     }
     const auto start = std::chrono::steady_clock::now();
     const host::BatchOutcome outcome = host::RunLookup(plugin, setup.data.AsDataDir(), setup.OutFile(), setup.codes);
     state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     found = outcome.rows.size();
     const std::lock_guard<std::mutex> lock(mutex);
+    if (heap.size() > 200) heapGrowth = (heap.back() - heap[99]) / static_cast<double>(heap.size() - 100);
     for (std::size_t k = 1; k < cpu.size(); ++k) {
       cpuPerCode.push_back(cpu[k] - cpu[k - 1]);
       wallPerCode.push_back(wall[k] - wall[k - 1]);
@@ -159,6 +164,9 @@ void BM_Batch(benchmark::State& state) {
   state.counters["cpu_per_code_median_ms"] = Median(cpuPerCode) * 1e3;
   state.counters["cpu_per_code_p90_ms"] = Percentile(cpuPerCode, 0.9) * 1e3;
   state.counters["wall_per_code_median_ms"] = Median(wallPerCode) * 1e3;
+  // The whole process's heap (plug-in, host functions, the store's threads) at each search
+  // request: what stays per code once the batch runs.
+  state.counters["heap_growth_per_code_KB"] = heapGrowth / 1024;
 }
 BENCHMARK(BM_Batch)
     ->ArgNames({"codes", "uncompressed"})

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -76,6 +77,9 @@ T Percentile(std::vector<T> values, double p) {
 // holds the time other programs had the core.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  // Colours only on a terminal, as the library's own report does.
+  RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
   // After the run: "label: numerator / denominator = x (target: at most limit)".
   void AddRatio(std::string label, std::string numerator, std::string denominator, double limit = 0) {
     ratios_.push_back({std::move(label), std::move(numerator), std::move(denominator), limit});

@@ -25,12 +25,14 @@ std::size_t ColumnOf(int k) { return static_cast<std::size_t>(k) + (k > 38 ? 2 :
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto parts = tarvo::fuzz::SplitAtNul(tarvo::fuzz::AsText(data, size), std::size(kFilled));
   tarvo::ClearBookRecord();
-  // Well-formed Shift-JIS in which CR and LF only come as pairs, as the parser leaves every field.
+  // Well-formed Shift-JIS in which CR and LF only come as pairs, as the parser leaves every field;
+  // the readings (fields 6 and 8) come from one line of a page or dictionary and hold neither.
   for (std::size_t i = 0; i < std::size(kFilled); ++i) {
     std::string value = tarvo::fuzz::WellFormed(parts[i]);
+    const bool oneLine = kFilled[i] == 6 || kFilled[i] == 8;
     std::string paired;
     for (std::size_t p = 0; p < value.size(); ++p) {
-      if (value[p] == '\r' && p + 1 < value.size() && value[p + 1] == '\n') {
+      if (!oneLine && value[p] == '\r' && p + 1 < value.size() && value[p + 1] == '\n') {
         paired.append("\r\n");
         ++p;
       } else if (value[p] != '\r' && value[p] != '\n') {

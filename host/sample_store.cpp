@@ -110,6 +110,9 @@ SampleStore::SampleStore(std::string rootDir) : impl_(std::make_unique<Impl>()) 
   // the connection count measures.
   impl->server.set_keep_alive_max_count(100000);
   impl->server.set_keep_alive_timeout(30);
+  // Headers and body go out in two writes; without this each answer waits for the client's
+  // delayed acknowledgement.
+  impl->server.set_tcp_nodelay(true);
 }
 
 SampleStore::~SampleStore() { Stop(); }

@@ -50,7 +50,7 @@ void LookUpAuthor(Credit& credit) {
   if (form.empty()) return;
   const std::string key = "|" + form + "|";
   const std::string& text = AuthorDictionaryText();
-  const std::size_t at = FindBytes(text, key);
+  const std::size_t at = FindInAuthorDictionary(key);
   if (at == npos) return;
   const std::size_t from = at + key.size();
   const std::string entry = CopyRange(text, from, FindBytes(text, kLineEnd, from) - from);
