@@ -183,8 +183,9 @@ std::string RemoveEach(std::string_view text, std::initializer_list<std::string_
   return out;
 }
 
-// The bytes after the first ":" (all of the text without one), at most 100 of them.
-std::string AfterColon(std::string_view text) { return CopyRange(AfterFirst(text, ":"), 0, 100); }
+// The bytes after the first ":" (all of the text without one), at most 100 of them, cut at a
+// whole character: half a character would swallow the comma after its column in the result line.
+std::string AfterColon(std::string_view text) { return CutToCharacters(AfterFirst(text, ":"), 100); }
 
 // ---- The line loop --------------------------------------------------------------------------
 
@@ -264,7 +265,7 @@ class PageReader {
     const std::string x = AfterColon(ToHalfAlnum(ToHalfWidth(StripTags(RemoveEach(line, {"\t", "\r\n"})))));
     TBase& book = BookRecord;
     book.BookSize = BeforeFirst(x, "/");
-    book.Pages = RemoveEach(CopyRange(AfterFirst(x, "/"), 0, 100), {"p", "ﾍﾟｰｼﾞ"_sj});
+    book.Pages = RemoveEach(CutToCharacters(AfterFirst(x, "/"), 100), {"p", "ﾍﾟｰｼﾞ"_sj});
   }
 
   // A paragraph is kept only when it is longer than the whole description so far.

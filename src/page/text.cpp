@@ -104,6 +104,26 @@ std::string CopyRange(std::string_view text, std::size_t from, std::size_t count
   return std::string(text.substr(from, count));
 }
 
+namespace {
+// The end of the last whole character within the first `maxBytes` bytes.
+std::size_t WholeCharactersEnd(std::string_view text, std::size_t maxBytes) {
+  const std::size_t limit = std::min(maxBytes, text.size());
+  std::size_t i = 0;
+  while (i < limit) {
+    const std::size_t next = i + (IsLeadByte(text[i]) ? 2 : 1);
+    if (next > limit) break;
+    i = next;
+  }
+  return i;
+}
+}  // namespace
+
+std::string CutToCharacters(std::string_view text, std::size_t maxBytes) {
+  return std::string(text.substr(0, WholeCharactersEnd(text, maxBytes)));
+}
+
+std::string DropCutCharacter(std::string_view text) { return CutToCharacters(text, text.size()); }
+
 std::string BeforeFirst(std::string_view text, std::string_view sep) {
   const std::size_t p = FindBytes(text, sep);
   return p == npos ? std::string() : std::string(text.substr(0, p));

@@ -47,6 +47,12 @@ std::string TrimRight(std::string_view text);
 // The bytes [from, from + count) of `text`, clipped to the text: never reads outside it.
 std::string CopyRange(std::string_view text, std::size_t from, std::size_t count = npos);
 
+// At most `maxBytes` bytes of `text`, cut at the last whole character that fits: a two-byte
+// character is never split.
+std::string CutToCharacters(std::string_view text, std::size_t maxBytes);
+// The text without a last lead byte that has no second byte (a character cut in two).
+std::string DropCutCharacter(std::string_view text);
+
 // Bytes before / after the first occurrence (byte search) of `sep`. Before: the empty text when
 // `sep` is absent. After: the whole text when `sep` is absent.
 std::string BeforeFirst(std::string_view text, std::string_view sep);

@@ -82,7 +82,9 @@ std::string BuildResultLine() {
   for (int k = 0; k < TBase::kFieldCount; ++k) {
     std::string& field = BookRecord.Field(k);
     if (k == 2 || k == 6 || k == 8) field = ToHalfWidthLimited(field);
-    columns[c++] = EscapeField(field);
+    // A value that ends in half a character (from a settings file or a dictionary) would take
+    // the following comma as its second byte for a reader that steps over characters whole.
+    columns[c++] = EscapeField(DropCutCharacter(field));
     if (k == 18 || k == 38) ++c;  // the inserted empty column
   }
   return JoinCommaText(columns);

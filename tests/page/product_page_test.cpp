@@ -273,13 +273,28 @@ TEST_F(ProductPageTest, ReleaseDateAndPublisherTakeTheTextAfterTheColon) {
   }
 }
 
-TEST_F(ProductPageTest, PublisherIsCutTo100Bytes) {
-  std::string name;
-  for (int k = 0; k < 60; ++k) name.append("北");
-  EXPECT_TRUE(Parse(Page({kTitleLine, "<dt>出版社：</dt>", "<dd>" + name + "</dd>"})));
-  std::string expected;
-  for (int k = 0; k < 50; ++k) expected.append("北"_sj);
-  EXPECT_EQ(BookRecord.Publisher, expected);
+TEST_F(ProductPageTest, CutsTo100BytesKeepWholeCharacters) {
+  // A cut inside a two-byte character would leave half of it at the end of the column, and a
+  // reader that steps over characters whole would take the next comma as its second byte.
+  std::string kanji, odd;
+  for (int k = 0; k < 60; ++k) kanji.append("北");
+  odd = std::string(99, 'A') + "社";
+  std::string fifty;
+  for (int k = 0; k < 50; ++k) fifty.append("北"_sj);
+  struct Case {
+    std::string publisher, size;
+    std::string wantPublisher, wantPages;
+  } cases[] = {
+      {kanji, kanji, fifty, fifty},
+      {odd, odd, std::string(99, 'A'), std::string(99, 'A')},
+  };
+  for (const Case& c : cases) {
+    ClearBookRecord();
+    EXPECT_TRUE(Parse(Page({kTitleLine, "<dt>出版社：</dt>", "<dd>" + c.publisher + "</dd>",
+                            "<li>サイズ：" + c.size + "</li>"})));
+    EXPECT_EQ(BookRecord.Publisher, c.wantPublisher) << Show(BookRecord.Publisher);
+    EXPECT_EQ(BookRecord.Pages, c.wantPages) << Show(BookRecord.Pages);
+  }
 }
 
 TEST_F(ProductPageTest, LabelIsTheTextOfTheNextLinesFirstElement) {

@@ -179,6 +179,17 @@ TEST_F(ResultLine, LongReadingIsCutTo255Bytes) {
   EXPECT_EQ(BookRecord.Author1Kana, std::string(255, '\xB1'));
 }
 
+TEST_F(ResultLine, ValueEndingInHalfACharacterLosesIt) {
+  // "=" + a lone lead byte, as a garbled settings file can give: the lead byte would pair with
+  // the comma after the column for a reader that steps over two-byte characters whole.
+  BookRecord.Tax = "=\x81";
+  BookRecord.Publisher = Str("北"_sj) + "\x82";
+  const std::string line = BuildResultLine();
+  EXPECT_EQ(Columns(line)[22], "=");
+  EXPECT_EQ(Columns(line)[12], Str("北"_sj));
+  EXPECT_EQ(BookRecord.Tax, "=\x81");  // the record keeps what it was given
+}
+
 TEST_F(ResultLine, UnnamedFieldsAndInsertedColumnsStayEmptyWhenNamedOnesAreFull) {
   // Filling every named field leaves the never-filled columns empty.
   for (std::string* f : {&BookRecord.ISBN, &BookRecord.Title, &BookRecord.Subtitle, &BookRecord.Volume,

@@ -66,5 +66,27 @@ TEST(CopyRange, ClippedToTheText) {
   EXPECT_EQ(CopyRange("abcdef", 0), "abcdef");
 }
 
+TEST(CutToCharacters, NeverSplitsATwoByteCharacter) {
+  const std::string a = Str("あい"_sj);  // 82 A0 82 A2
+  struct Case {
+    std::string text;
+    std::size_t max;
+    std::string cut, dropped;
+  } cases[] = {
+      {a, 4, a, a},
+      {a, 3, Str("あ"_sj), a},
+      {a, 1, "", a},
+      {"x" + a, 2, "x", "x" + a},
+      {"x\x82", 5, "x", "x"},  // a lone lead byte at the end is half a character
+      {"\x82", 1, "", ""},
+      {"", 0, "", ""},
+      {"\xB1\xB2", 1, "\xB1", "\xB1\xB2"},  // half-width katakana are one byte each
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CutToCharacters(c.text, c.max), c.cut) << c.text << " " << c.max;
+    EXPECT_EQ(DropCutCharacter(c.text), c.dropped) << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace tarvo
