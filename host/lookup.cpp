@@ -79,6 +79,8 @@ std::string_view StatusText(CodeStatus status) {
       return "product page could not be downloaded";
     case CodeStatus::kNoTitle:
       return "page without a title";
+    case CodeStatus::kNotWritten:
+      return "no output file to read it from";
     case CodeStatus::kUnreachable:
       return "store unreachable";
     case CodeStatus::kNotLookedUp:
@@ -120,6 +122,7 @@ BatchOutcome RunLookup(const Plugin& plugin, const std::string& dataDir, const s
       c.row = next++;
     } else {
       c.status = NotFoundReason(traces[i]);
+      if (c.status == CodeStatus::kNoTitle && !outcome.outputWritten) c.status = CodeStatus::kNotWritten;
     }
   }
   return outcome;

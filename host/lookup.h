@@ -44,6 +44,7 @@ enum class CodeStatus {
   kNoHit,              // the search page named no product
   kProductNotLoaded,   // the product page could not be downloaded
   kNoTitle,            // the page had no title
+  kNotWritten,         // the page was read, but the plug-in wrote no output file to show it
   kUnreachable,        // the store could not be reached; the batch ended here
   kNotLookedUp,        // the batch ended (stopped, or failed) before this code
 };
